@@ -41,4 +41,11 @@ public:
 // Throws SaveError; no temporary file is left behind.
 void SaveFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
+// The two saves as the user asks for them: the extension added by WithExtension, the file
+// written by SaveFileAtomically. They return the path written and throw SaveError.
+std::filesystem::path SaveProgramFile(const std::filesystem::path& name,
+                                      const DisplayerTemplate& displayerTemplate,
+                                      const C64Memory& memory);
+std::filesystem::path SaveRawFile(const std::filesystem::path& name, const RawBuffer& bank);
+
 }  // namespace zimbor
