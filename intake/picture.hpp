@@ -50,10 +50,28 @@ inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
 
 // Decodes the bytes of a picture in the given format. `name` is used in error messages.
 // Throws PictureError.
+//   JPEG: full size, accurate integer DCT, fancy upsampling, block smoothing; grey files give
+//         equal R, G, B; CMYK and YCCK files are read as Adobe's inverted CMYK (255 = no ink).
+//   BMP, PNG: QImageReader with the format forced; alpha is composited onto black.
+// A file cut short or with corrupt data decodes to what the decoder could read (libjpeg fills
+// the rest) or fails with the decoder's message; a header claiming more than the limits above
+// is refused before anything is allocated.
 SourcePicture DecodePicture(std::span<const std::uint8_t> bytes, PictureFormat format,
                             const std::string& name);
 
-// Reads and decodes a file in the given format. Throws PictureError.
+// The size limits that a decode checks against the header; the defaults are the ones above.
+// Smaller limits keep a fuzz run fast.
+struct PictureLimits {
+    int max_side = kMaxPictureSide;
+    std::int64_t max_pixels = kMaxPicturePixels;
+};
+
+// As above, with other limits.
+SourcePicture DecodePicture(std::span<const std::uint8_t> bytes, PictureFormat format,
+                            const std::string& name, const PictureLimits& limits);
+
+// Reads and decodes a file in the given format; messages start with the path as given.
+// Throws PictureError.
 SourcePicture LoadPicture(const std::filesystem::path& path, PictureFormat format);
 
 }  // namespace zimbor
