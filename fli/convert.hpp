@@ -37,10 +37,24 @@ std::uint32_t LayerError(const ColourPlanes& planes, Distance mode);
 int DifferingPixels(const ColourPlanes& planes);
 
 // The integer part of 100 * count / 24192, exactly.
-constexpr int PixelErrorPercent(int differingPixels) { return differingPixels * 100 / kPixels; }
+constexpr int PixelErrorPercent(int differingPixels) {
+    return differingPixels * 100 / kPixels;
+}
+
+// How a conversion may use the machine. The results never depend on it.
+struct ConvertOptions {
+    // Threads that search the cell contents, the calling thread included: 0 (or less) for one per
+    // core, 1 for the calling thread alone (a batch that converts one picture per thread).
+    int threads = 0;
+};
 
 // Runs the 16 trials and the final pass on the mapped planes, completes the bank, writes the two
 // colour bytes of the template, copies the bank into the raw buffer and sets conversionDone.
+// The reporter is called from the calling thread only, with the calls a step-by-step conversion
+// makes, in the same order.
+void ConvertToHiresFli(ConversionState& state, Distance mode, int background, Reporter& reporter,
+                       const ConvertOptions& options);
+// The same with one thread per core.
 void ConvertToHiresFli(ConversionState& state, Distance mode, int background, Reporter& reporter);
 
 // Converts the whole picture with overlay colour o (one trial, or the final pass).

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "fli/search.hpp"
+
 namespace zimbor {
 
 std::uint32_t MappedPixelDistance(const ColourPlanes& planes, Distance mode, int c, std::size_t p) {
@@ -25,8 +27,14 @@ std::uint32_t CellPairError(const ColourPlanes& planes, Distance mode, int a, in
 }
 
 int FindCellPair(const ColourPlanes& planes, Distance mode, int o, int x0, int y) {
+    // Palette pixels take the search by cell content; anything else is scored as it stands.
+    CellColours cell = 0;
+    if (MappedCellColours(planes, mode, x0, y, cell)) {
+        return SearchCellPairs(cell, mode).pair[static_cast<std::size_t>(o)];
+    }
     int best = 0;
-    std::uint32_t bestScore = CellPairError(planes, mode, ColourPairTable[0].a, ColourPairTable[0].b, o, x0, y);
+    std::uint32_t bestScore =
+        CellPairError(planes, mode, ColourPairTable[0].a, ColourPairTable[0].b, o, x0, y);
     for (int j = 1; j < kPairCount; ++j) {
         const ColourPair& pair = ColourPairTable[static_cast<std::size_t>(j)];
         const std::uint32_t score = CellPairError(planes, mode, pair.a, pair.b, o, x0, y);

@@ -8,7 +8,7 @@
 namespace zimbor {
 
 void Process(const CanvasImage& workingImage, const Settings& settings, ConversionState& state,
-             Reporter& reporter) {
+             Reporter& reporter, const ConvertOptions& options) {
     ColourPlanes& planes = state.planes;
     const Distance reduction = ReductionDistance(settings);
 
@@ -33,9 +33,14 @@ void Process(const CanvasImage& workingImage, const Settings& settings, Conversi
         reporter.SetStatus(status::kPreviewOnly);
         return;
     }
-    ConvertToHiresFli(state, ConversionDistance(settings), settings.background, reporter);
+    ConvertToHiresFli(state, ConversionDistance(settings), settings.background, reporter, options);
     reporter.SetPixelErrorText(std::to_string(PixelErrorPercent(DifferingPixels(planes))));
     reporter.SetStatus(status::kProcessed);
+}
+
+void Process(const CanvasImage& workingImage, const Settings& settings, ConversionState& state,
+             Reporter& reporter) {
+    Process(workingImage, settings, state, reporter, ConvertOptions{});
 }
 
 }  // namespace zimbor

@@ -38,6 +38,9 @@ constexpr Distance ConversionDistance(const Settings& s) {
 // ending or the full conversion with its pixel-error percentage. Every run starts again from the
 // crop; a preview-only run leaves the bank, the file buffers and conversionDone as they were.
 void Process(const CanvasImage& workingImage, const Settings& settings, ConversionState& state,
+             Reporter& reporter, const ConvertOptions& options);
+// The same with one thread per core.
+void Process(const CanvasImage& workingImage, const Settings& settings, ConversionState& state,
              Reporter& reporter);
 
 }  // namespace zimbor
