@@ -157,9 +157,10 @@ struct Converted {
     int percent = 0;
 };
 
-Converted Convert(const CanvasImage& crop, const Settings& settings, Reporter& reporter) {
+Converted Convert(const CanvasImage& crop, const Settings& settings, Reporter& reporter,
+                  const ConvertOptions& options = {}) {
     Converted c;
-    Process(crop, settings, *c.state, reporter);
+    Process(crop, settings, *c.state, reporter, options);
     c.overlay = c.state->displayerTemplate[kOverlayColourByte];
     c.percent = PixelErrorPercent(DifferingPixels(c.state->planes));
     return c;
@@ -232,12 +233,13 @@ struct BatchResult {
     std::vector<fs::path> written;
 };
 
-BatchResult ConvertOne(const Options& o, const fs::path& picture) {
+// With several pictures at once, each conversion keeps to its own thread.
+BatchResult ConvertOne(const Options& o, const fs::path& picture, const ConvertOptions& options) {
     BatchResult r;
     try {
         const CanvasImage crop = ReadCrop(picture, o.cropX, o.cropY);
         NullReporter quiet;
-        const Converted c = Convert(crop, o.settings, quiet);
+        const Converted c = Convert(crop, o.settings, quiet, options);
         const fs::path base = *o.outDir / picture.stem();
         std::vector<OutputFile> files{{fs::path(base.string() + ".prg"), ProgramBytes(*c.state)}};
         if (o.batchRaw) files.push_back({fs::path(base.string() + ".raw"), RawBytes(*c.state)});
@@ -273,10 +275,13 @@ int RunBatch(const Options& o, std::ostream& out, std::ostream& err) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t workers =
         std::min<std::size_t>(count, o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : cores);
+    const ConvertOptions options{.threads = workers > 1 ? 1 : 0};
     std::vector<BatchResult> results(count);
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++) results[i] = ConvertOne(o, o.pictures[i]);
+        for (std::size_t i = next++; i < count; i = next++) {
+            results[i] = ConvertOne(o, o.pictures[i], options);
+        }
     };
     std::vector<std::jthread> pool;
     for (std::size_t t = 1; t < workers; ++t) pool.emplace_back(work);
