@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fli/convert.hpp"
 #include "fli/process.hpp"
+#include "tests/oracle/harness.hpp"
 #include "tests/oracle/oracle.hpp"
 #include "tests/speed/random_pictures.hpp"
 #include "tests/support/recording_reporter.hpp"
@@ -46,40 +46,6 @@ int OracleCount(int normal, int share) {
 // ---------------------------------------------------------------------------------------------
 // The two sides.
 // ---------------------------------------------------------------------------------------------
-EventLog RunOracleConversion(Distance mode, int background) {
-    oracle::Form1.CheckBox2 = mode == Distance::Yuv;
-    oracle::Form1.ComboBox1ItemIndex = background;
-    RecordingReporter recorder;
-    oracle::Screen = &recorder;
-    oracle::ConvertToHiresFli();
-    static NullReporter nobody;
-    oracle::Screen = &nobody;
-    return recorder.Events();
-}
-
-EventLog RunOracleProcess(const CanvasImage& crop, const Settings& s) {
-    oracle::Form1.TrackBar1 = s.tone.red;
-    oracle::Form1.TrackBar2 = s.tone.green;
-    oracle::Form1.TrackBar3 = s.tone.blue;
-    oracle::Form1.TrackBar4 = s.tone.brightness;
-    oracle::Form1.TrackBar5 = s.tone.contrast;
-    oracle::Form1.RadioButton1 = s.dither == DitherMode::Custom;
-    oracle::Form1.RadioButton2 = s.dither == DitherMode::Forced;
-    oracle::Form1.RadioButton3 = s.dither == DitherMode::Selective;
-    oracle::Form1.RadioButton4 = s.dither == DitherMode::None;
-    oracle::Form1.CheckBox2 = s.yuvDistance;
-    oracle::Form1.CheckBox3 = s.previewOnly;
-    oracle::Form1.CheckBox4 = s.skipYuvReduction;
-    oracle::Form1.ComboBox1ItemIndex = s.background;
-    for (std::size_t i = 0; i < kPixels; ++i) oracle::WorkingImage[i] = crop[i];
-    RecordingReporter recorder;
-    oracle::Screen = &recorder;
-    oracle::Button1Click();
-    static NullReporter nobody;
-    oracle::Screen = &nobody;
-    return recorder.Events();
-}
-
 // Leftovers of earlier work on both sides, which the final pass must clear: the same random
 // values in the output planes and in the memory image, and the done flag set.
 void Dirty(SplitMix64& random, ConversionState& state) {
@@ -96,58 +62,6 @@ void Dirty(SplitMix64& random, ConversionState& state) {
     }
     state.conversionDone = true;
     oracle::ConversionDone = 1;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Comparing the states: empty when they agree, else one line per part that differs.
-// ---------------------------------------------------------------------------------------------
-void ComparePlane(std::ostringstream& out, const char* name, const Plane& production,
-                  const std::int32_t* expected) {
-    for (std::size_t i = 0; i < kPixels; ++i) {
-        if (production[i] != expected[i]) {
-            out << name << " differs first at (" << i % kWidth << ", " << i / kWidth << "): oracle "
-                << std::hex << expected[i] << ", fast " << production[i] << std::dec << "\n";
-            return;
-        }
-    }
-}
-
-void CompareBytes(std::ostringstream& out, const char* name, const std::uint8_t* production,
-                  const std::uint8_t* expected, std::size_t size, std::size_t firstAddress) {
-    for (std::size_t a = 0; a < size; ++a) {
-        if (production[a] != expected[a]) {
-            out << name << " differs first at $" << std::hex << firstAddress + a << ": oracle $"
-                << int{expected[a]} << ", fast $" << int{production[a]} << std::dec << "\n";
-            return;
-        }
-    }
-}
-
-std::string StateDifferences(const ConversionState& state) {
-    std::ostringstream out;
-    const ColourPlanes& p = state.planes;
-    ComparePlane(out, "RedPlane", p.RedPlane, oracle::RedPlane);
-    ComparePlane(out, "GreenPlane", p.GreenPlane, oracle::GreenPlane);
-    ComparePlane(out, "BluePlane", p.BluePlane, oracle::BluePlane);
-    ComparePlane(out, "MappedImage", p.MappedImage, oracle::MappedImage);
-    ComparePlane(out, "MappedY", p.MappedY, oracle::MappedY);
-    ComparePlane(out, "MappedU", p.MappedU, oracle::MappedU);
-    ComparePlane(out, "MappedV", p.MappedV, oracle::MappedV);
-    ComparePlane(out, "FinalImage", p.FinalImage, oracle::FinalImage);
-    ComparePlane(out, "SpriteLayer", p.SpriteLayer, oracle::SpriteLayer);
-    ComparePlane(out, "HiresLayer", p.HiresLayer, oracle::HiresLayer);
-    CompareBytes(out, "C64Memory", state.memory.data(), oracle::C64Memory, state.memory.size(), 0);
-    CompareBytes(out, "RawBuffer", state.rawBuffer.data(), oracle::RawBuffer,
-                 state.rawBuffer.size(), kBankStart);
-    const DisplayerTemplate pristine = MakeDisplayerTemplate();
-    for (std::size_t n = 0; n < pristine.size(); ++n) {
-        const std::uint8_t expected = n == kOverlayColourByte      ? oracle::DisplayerTemplateByte25
-                                      : n == kBackgroundColourByte ? oracle::DisplayerTemplateByte26
-                                                                   : pristine[n];
-        if (state.displayerTemplate[n] != expected) out << "template byte " << n << " differs\n";
-    }
-    if (state.conversionDone != (oracle::ConversionDone != 0)) out << "done flag differs\n";
-    return out.str();
 }
 
 std::string ThreadsName(int threads) {
