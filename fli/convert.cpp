@@ -58,11 +58,10 @@ constexpr std::size_t CellIndex(int x0, int y) {
 // The trial steps the user sees, in the order the trials run them: the status text, the progress
 // of every line and the trial's picture. The final pass clears everything else the trials wrote
 // into the planes and the bank, so only what is reported here has to be produced.
-void ReportTrialStart(int n, Reporter& reporter) {
+void ReportTrialStatus(int n, Reporter& reporter) {
     reporter.SetProgress(0);
     reporter.SetStatus(std::string(status::kTrialPrefix) + std::to_string(n));
     reporter.RepaintStatus();
-    for (int y = 0; y < kHeight; ++y) reporter.SetProgress(y);
 }
 
 void ReportFinalStatus(int o, Reporter& reporter) {
@@ -109,9 +108,7 @@ void ConvertLiterally(ConversionState& state, Distance mode, int background, Rep
     ColourPlanes& planes = state.planes;
     std::array<OverlayResult, kColourCount> results{};
     for (int n = 0; n < kColourCount; ++n) {
-        reporter.SetProgress(0);
-        reporter.SetStatus(std::string(status::kTrialPrefix) + std::to_string(n));
-        reporter.RepaintStatus();
+        ReportTrialStatus(n, reporter);
         planes.FinalImage.fill(0);
         ConvertPicture(planes, state.memory, mode, n, reporter);
         reporter.ShowPlane(Preview::Final, planes.FinalImage);
@@ -242,10 +239,11 @@ int ThreadCount(const ConvertOptions& options) {
 class Helpers {
   public:
     Helpers(TrialWork& w, int count) : work_(w) {
+        threads_.reserve(static_cast<std::size_t>(count));
         for (int t = 1; t < count; ++t) {
             try {
                 threads_.emplace_back(Helper, std::ref(w));
-            } catch (const std::system_error&) {
+            } catch (...) {  // out of threads or memory: the calling thread does the rest
                 break;
             }
         }
@@ -293,56 +291,26 @@ std::uint32_t DrawTrialImage(const TrialWork& w, int o, Plane& image) {
         pairs[index] = found.pair[overlay];
         total += found.score[overlay];
     }
-    DrawPicture(w.mode, o, w.indices, pairs, image);
+    DrawTrialPicture(w.mode, o, w.indices, pairs, image);
     return total;
 }
 
-// The final pass with the pairs the trial of overlay colour o chose: the three planes and the
-// cell rows' colour bytes, bitmap bits and sprite bits, exactly as RenderCellRow draws them.
+// The final pass with the pairs the trial of overlay colour o chose, each pixel's winner taken
+// from the table instead of its three distances.
 void RenderFinalPass(const TrialWork& w, ConversionState& state, int o, Reporter& reporter) {
-    ColourPlanes& planes = state.planes;
     const WinnerTable& winners = Winners(w.mode);
     const auto overlay = static_cast<std::size_t>(o);
-    const std::int32_t colourO = C64Palette[overlay];
     for (int y = 0; y < kHeight; ++y) {
         reporter.SetProgress(y);
         for (int x0 = 0; x0 < kWidth; x0 += 8) {
-            const std::size_t index = CellIndex(x0, y);
-            const std::size_t first = PixelSlot(x0, y);
-            const std::uint8_t j = w.results[w.contentOf[index]].pair[overlay];
+            const std::uint8_t j = w.results[w.contentOf[CellIndex(x0, y)]].pair[overlay];
             const ColourPair pair = ColourPairTable[j];
-            const std::int32_t colourA = C64Palette[static_cast<std::size_t>(pair.a)];
-            const std::int32_t colourB = C64Palette[static_cast<std::size_t>(pair.b)];
-            unsigned bitmapBits = 0;
-            unsigned spriteBits = 0;
+            const std::size_t first = PixelSlot(x0, y);
             for (int i = 0; i < 8; ++i) {
-                const std::size_t p = first + static_cast<std::size_t>(i);
-                const unsigned mask = 0x80u >> i;
-                switch (winners[overlay][j][w.indices[p]]) {
-                    case Winner::Overlay:
-                        planes.FinalImage[p] = colourO;
-                        planes.SpriteLayer[p] = colourO;
-                        planes.HiresLayer[p] = colourB;
-                        spriteBits |= mask;
-                        break;
-                    case Winner::A:
-                        planes.FinalImage[p] = colourA;
-                        planes.HiresLayer[p] = colourA;
-                        bitmapBits |= mask;
-                        break;
-                    case Winner::B:
-                        planes.FinalImage[p] = colourB;
-                        planes.HiresLayer[p] = colourB;
-                        break;
-                }
+                const Winner winner = winners[overlay][j][w.indices[first + static_cast<std::size_t>(i)]];
+                DrawCellPixel(state.planes, state.memory, winner, pair.a, pair.b, o, x0, y, i);
             }
-            // The same bytes as the per-pixel writers: the masks of one byte are distinct, so
-            // adding them one by one (SetBitmapBit) adds their OR.
             PutScreenColours(state.memory, x0, y, pair.a, pair.b);
-            std::uint8_t& bitmap = state.memory[static_cast<std::size_t>(BitmapAddress(x0, y))];
-            bitmap = static_cast<std::uint8_t>(bitmap + bitmapBits);
-            std::uint8_t& sprite = state.memory[static_cast<std::size_t>(SpriteAddress(x0, y))];
-            sprite = static_cast<std::uint8_t>(sprite | spriteBits);
         }
     }
 }
@@ -351,7 +319,7 @@ void RenderFinalPass(const TrialWork& w, ConversionState& state, int o, Reporter
 
 void ConvertToHiresFli(ConversionState& state, Distance mode, int background, Reporter& reporter,
                        const ConvertOptions& options) {
-    // About 150 KB: the mapped pixels as indices and the distinct contents with their results.
+    // About 300 KB: the mapped pixels as indices and the distinct contents with their results.
     auto work = std::make_unique<TrialWork>(state.planes, mode);
     // Joined on the way out: a helper that started late must not hold up the reports.
     Helpers helpers(*work, ThreadCount(options));
@@ -363,7 +331,8 @@ void ConvertToHiresFli(ConversionState& state, Distance mode, int background, Re
 
     std::array<OverlayResult, kColourCount> results{};
     for (int n = 0; n < kColourCount; ++n) {
-        ReportTrialStart(n, reporter);
+        ReportTrialStatus(n, reporter);
+        for (int y = 0; y < kHeight; ++y) reporter.SetProgress(y);
         const std::uint32_t total = DrawTrialImage(*work, n, state.planes.FinalImage);
         reporter.ShowPlane(Preview::Final, state.planes.FinalImage);
         results[static_cast<std::size_t>(n)] = OverlayResult{n, total};

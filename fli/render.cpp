@@ -14,32 +14,35 @@ void PutHiresPixel(ColourPlanes& planes, int x0, int y, int i, std::int32_t colo
     planes.HiresLayer[PixelSlot(x0 + i, y)] = colour;
 }
 
+void DrawCellPixel(ColourPlanes& planes, C64Memory& memory, Winner winner, int a, int b, int o,
+                   int x0, int y, int i) {
+    const std::size_t p = PixelSlot(x0 + i, y);
+    switch (winner) {
+        case Winner::Overlay:
+            planes.FinalImage[p] = C64Palette[static_cast<std::size_t>(o)];
+            PutSpritePixel(planes, x0, y, i, o, C64Palette[static_cast<std::size_t>(b)]);
+            SetSpriteBit(memory, x0, y, i);
+            break;
+        case Winner::A:
+            planes.FinalImage[p] = C64Palette[static_cast<std::size_t>(a)];
+            PutHiresPixel(planes, x0, y, i, C64Palette[static_cast<std::size_t>(a)]);
+            SetBitmapBit(memory, x0, y, i);
+            break;
+        case Winner::B:
+            planes.FinalImage[p] = C64Palette[static_cast<std::size_t>(b)];
+            PutHiresPixel(planes, x0, y, i, C64Palette[static_cast<std::size_t>(b)]);
+            break;
+    }
+}
+
 void RenderCellRow(ColourPlanes& planes, C64Memory& memory, Distance mode, int a, int b, int o,
                    int x0, int y) {
-    const std::int32_t colourA = C64Palette[static_cast<std::size_t>(a)];
-    const std::int32_t colourB = C64Palette[static_cast<std::size_t>(b)];
-    const std::int32_t colourO = C64Palette[static_cast<std::size_t>(o)];
     for (int i = 0; i < 8; ++i) {
         const std::size_t p = PixelSlot(x0 + i, y);
         const Winner winner = ChooseWinner(MappedPixelDistance(planes, mode, a, p),
                                            MappedPixelDistance(planes, mode, b, p),
                                            MappedPixelDistance(planes, mode, o, p));
-        switch (winner) {
-            case Winner::Overlay:
-                planes.FinalImage[p] = colourO;
-                PutSpritePixel(planes, x0, y, i, o, colourB);
-                SetSpriteBit(memory, x0, y, i);
-                break;
-            case Winner::A:
-                planes.FinalImage[p] = colourA;
-                PutHiresPixel(planes, x0, y, i, colourA);
-                SetBitmapBit(memory, x0, y, i);
-                break;
-            case Winner::B:
-                planes.FinalImage[p] = colourB;
-                PutHiresPixel(planes, x0, y, i, colourB);
-                break;
-        }
+        DrawCellPixel(planes, memory, winner, a, b, o, x0, y, i);
         PutScreenColours(memory, x0, y, a, b);
     }
 }

@@ -23,6 +23,11 @@ constexpr Winner ChooseWinner(std::uint32_t e1, std::uint32_t e2, std::uint32_t 
     return e3 <= e2 ? Winner::Overlay : Winner::B;
 }
 
+// Draws pixel i of the cell row at (x0, y), won by `winner`: FinalImage, HiresLayer,
+// SpriteLayer, and its bitmap or sprite bit. (The colour byte is the cell row's, written apart.)
+void DrawCellPixel(ColourPlanes& planes, C64Memory& memory, Winner winner, int a, int b, int o,
+                   int x0, int y, int i);
+
 // Draws the cell row at (x0, y) with pair (a, b) and overlay colour o: FinalImage, HiresLayer,
 // SpriteLayer, the colour byte, the bitmap bits and the sprite bits.
 void RenderCellRow(ColourPlanes& planes, C64Memory& memory, Distance mode, int a, int b, int o,

@@ -181,14 +181,14 @@ std::vector<SearchChoice> RunnableSearches() {
     std::vector<SearchChoice> runnable;
 #ifdef ZIMBOR_SEARCH_VARIANTS
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+    // Each variant is compiled for a set of extensions; it runs only where all of them are.
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
+                      __builtin_cpu_supports("fma");
+    if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq")) {
         runnable.push_back({SearchAvx512, "avx512"});
     }
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") &&
-        __builtin_cpu_supports("fma")) {
-        runnable.push_back({SearchAvx2, "avx2"});
-    }
+    if (avx2) runnable.push_back({SearchAvx2, "avx2"});
 #endif
     runnable.push_back({SearchBaseline, "baseline"});
     return runnable;
@@ -370,7 +370,7 @@ void DrawPlain(const std::array<std::array<std::uint8_t, kColourCount>, kPairCou
 
 }  // namespace
 
-void DrawPicture(Distance mode, int o, const std::array<std::uint8_t, kPixels>& indices,
+void DrawTrialPicture(Distance mode, int o, const std::array<std::uint8_t, kPixels>& indices,
                  const std::array<std::uint8_t, kCells>& pairs, Plane& image, bool baselineOnly) {
     const auto& shown = ShownColours(mode)[static_cast<std::size_t>(o)];
 #ifdef ZIMBOR_DRAW_AVX2

@@ -115,7 +115,7 @@ inline constexpr int kCells = kPixels / 8;  // 3024
 // Draws a picture from the pairs of its cell rows with overlay colour o: pixel p shows palette
 // colour ShownColours(mode)[o][pairs[p / 8]][indices[p]]. With AVX2 where the processor has it,
 // unless `baselineOnly`.
-void DrawPicture(Distance mode, int o, const std::array<std::uint8_t, kPixels>& indices,
+void DrawTrialPicture(Distance mode, int o, const std::array<std::uint8_t, kPixels>& indices,
                  const std::array<std::uint8_t, kCells>& pairs, Plane& image,
                  bool baselineOnly = false);
 

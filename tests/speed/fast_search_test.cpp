@@ -142,7 +142,7 @@ TEST(FastSearch, TakesOnlyPalettePixels) {
 
 // Both ways of drawing a picture from its pairs (the vector one where the processor has it) give
 // the colour the rule names at every pixel.
-TEST(DrawPicture, ShowsTheWinningColourOfEveryPixel) {
+TEST(DrawTrialPicture, ShowsTheWinningColourOfEveryPixel) {
     SplitMix64 random(0xD4A);
     auto indices = std::make_unique<std::array<std::uint8_t, kPixels>>();
     auto pairs = std::make_unique<std::array<std::uint8_t, kCells>>();
@@ -152,8 +152,8 @@ TEST(DrawPicture, ShowsTheWinningColourOfEveryPixel) {
     auto baseline = std::make_unique<Plane>();
     for (const Distance mode : {Distance::Yuv, Distance::Rgb}) {
         for (int o = 0; o < kColourCount; ++o) {
-            DrawPicture(mode, o, *indices, *pairs, *best);
-            DrawPicture(mode, o, *indices, *pairs, *baseline, true);
+            DrawTrialPicture(mode, o, *indices, *pairs, *best);
+            DrawTrialPicture(mode, o, *indices, *pairs, *baseline, true);
             for (std::size_t p = 0; p < kPixels; ++p) {
                 const ColourPair pair = ColourPairTable[(*pairs)[p / 8]];
                 const PaletteDistanceTable& d = PaletteDistances(mode);
