@@ -161,7 +161,6 @@ void Nops(Emitter& e, int count) {
 }
 
 // The C64 addresses the file format fixes.
-inline constexpr int kLoadAddress = 0x0800;
 inline constexpr int kBasicLineNumber = 10;
 inline constexpr int kSysToken = 0x9E;
 inline constexpr int kEntry = 0x080E;  // SYS 2062
@@ -172,7 +171,7 @@ inline constexpr int kInitialBackgroundColour = 0;  // Black
 
 // The head of the program file from C64 $0800 on: the BASIC line, the header and the routine.
 std::vector<std::uint8_t> AssembleHead() {
-    Emitter e(kLoadAddress);
+    Emitter e(kProgramLoadAddress);
 
     // 10 SYS2062. The line's link points at $080C, past a spare zero byte; the zero link
     // there ends the program.
@@ -192,9 +191,9 @@ std::vector<std::uint8_t> AssembleHead() {
     e.ExpectHere(kEntry);
     const Label setUp = e.NewLabel();
     e.Emit(JMP, Abs(setUp));
-    e.Text("zimbr");
+    e.Text(kProgramSignature);
     e.Byte(0x00);
-    e.ExpectHere(kLoadAddress - 2 + static_cast<int>(kOverlayColourByte));
+    e.ExpectHere(kProgramLoadAddress - 2 + static_cast<int>(kOverlayColourByte));
     const Label overlayColour = e.Mark();
     e.Byte(kInitialOverlayColour);
     const Label backgroundColour = e.Mark();
@@ -352,8 +351,8 @@ std::vector<std::uint8_t> AssembleHead() {
 
 DisplayerTemplate BuildDisplayerTemplate() {
     DisplayerTemplate t{};
-    t[0] = kLoadAddress & 0xFF;
-    t[1] = kLoadAddress >> 8;
+    t[0] = kProgramLoadAddress & 0xFF;
+    t[1] = kProgramLoadAddress >> 8;
     const std::vector<std::uint8_t> head = AssembleHead();
     assert(head.size() + 2 <= t.size());
     std::copy(head.begin(), head.end(), t.begin() + 2);

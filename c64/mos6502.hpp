@@ -3,7 +3,7 @@
 // with it as a readable program instead of a block of hex.
 //
 //   Emitter e(0x0810);
-//   const Label wait = e.Here();         // a label bound to the current address
+//   const Label wait = e.Mark();         // a label bound to the current address
 //   e.Emit(CPX, Abs(0xD012));
 //   e.Emit(BNE, wait);                   // branches take a label; the offset is resolved later
 //   e.Emit(LDA, Imm(Lo(handler)));       // low byte of a label that may be bound further on

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "c64/displayer.hpp"
 #include "c64/files.hpp"
 
 namespace zimbor {
@@ -57,9 +58,6 @@ void CheckSize(std::span<const std::uint8_t> bytes, std::size_t size, const char
 }
 
 // The header fields of a program file.
-constexpr std::size_t kSignatureByte = 19;
-constexpr std::string_view kSignature = "zimbr";
-constexpr int kLoadAddress = 0x0800;
 
 }  // namespace
 
@@ -83,16 +81,16 @@ Plane PictureFromBank(std::span<const std::uint8_t, kBankSize> bank, int overlay
 ShownPicture ReadProgramFile(std::span<const std::uint8_t> bytes) {
     CheckSize(bytes, kProgramFileSize, "program file");
     const int load = bytes[0] | bytes[1] << 8;
-    if (load != kLoadAddress) {
+    if (load != kProgramLoadAddress) {
         char text[8];
         std::snprintf(text, sizeof text, "$%04X", static_cast<unsigned>(load));
         throw SavedFileError(std::string("a program file loads at $0800, this one at ") + text);
     }
-    const auto signature = bytes.subspan(kSignatureByte, kSignature.size());
-    if (!std::equal(signature.begin(), signature.end(), kSignature.begin(), kSignature.end(),
+    const auto signature = bytes.subspan(kSignatureByte, kProgramSignature.size());
+    if (!std::equal(signature.begin(), signature.end(), kProgramSignature.begin(), kProgramSignature.end(),
                     [](std::uint8_t b, char c) { return b == static_cast<unsigned char>(c); })) {
         throw SavedFileError("not a program file of this converter: bytes 19..23 are not \"" +
-                             std::string(kSignature) + "\"");
+                             std::string(kProgramSignature) + "\"");
     }
     ShownPicture shown;
     shown.overlayColour = bytes[kOverlayColourByte];
