@@ -72,9 +72,10 @@ Options ParseOptions(std::span<const std::string_view> args) {
     }
 
     bool onlyPictures = false;
+    bool conversionSetting = false;  // an option that only a conversion reads
     for (std::size_t k = 0; k < args.size(); ++k) {
         std::string_view arg = args[k];
-        if (onlyPictures || arg == "-" || !arg.starts_with("-")) {
+        if (onlyPictures || !arg.starts_with("-")) {
             o.pictures.emplace_back(std::string(arg));
             continue;
         }
@@ -108,7 +109,11 @@ Options ParseOptions(std::span<const std::string_view> args) {
             if (v.empty()) Fail(std::string(name) + " needs a folder name");
             return std::filesystem::path(std::string(v));
         };
-        auto slider = [&](int& target) { target = ParseInt(name, value(), -256, 256); };
+        static constexpr std::string_view kConversionSettings[] = {
+            "--red", "--green", "--blue", "--brightness", "--contrast", "--dither", "--rgb",
+            "--skip-yuv-reduction", "--preview-only", "--bg", "--x", "--y", "--jobs", "-j"};
+        for (std::string_view setting : kConversionSettings) conversionSetting |= name == setting;
+        auto slider = [&](int& target) { target = ParseInt(name, value(), kSliderMin, kSliderMax); };
 
         Tone& tone = o.settings.tone;
         if (name == "--red") slider(tone.red);
@@ -154,6 +159,7 @@ Options ParseOptions(std::span<const std::string_view> args) {
     if (o.render) {
         if (!o.pictures.empty()) Fail("--render reads a saved file and takes no picture");
         if (o.program || o.raw || o.outDir) Fail("--render writes only --png and --dump");
+        if (conversionSetting) Fail("--render shows a saved file as it is and takes no conversion settings");
     } else {
         if (o.overlay) Fail("--overlay goes with --render of a raw file");
         if (o.screen) Fail("--screen goes with --render");

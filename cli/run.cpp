@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -30,31 +29,15 @@ namespace fs = std::filesystem;
 
 std::string Describe(const fs::path& path) { return path.string(); }
 
-// The first bytes of a file, or a clear error when it cannot be read.
-Bytes ReadHead(const fs::path& path, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
+// The whole of an input file, or a clear error when it cannot be read.
+Bytes ReadInput(const fs::path& path) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) BadInput(Describe(path) + ": is a folder, not a picture");
-    if (!in) BadInput(Describe(path) + ": cannot open: " + std::generic_category().message(errno));
-    Bytes head(count);
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    return head;
-}
-
-// A whole file of at most `limit` bytes.
-Bytes ReadAll(const fs::path& path, std::size_t limit) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) BadInput(Describe(path) + ": cannot open: " + std::generic_category().message(errno));
-    Bytes bytes;
-    char chunk[65536];
-    while (in) {
-        in.read(chunk, sizeof chunk);
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-        if (bytes.size() > limit) BadInput(Describe(path) + ": file too large");
+    if (fs::is_directory(path, ec)) BadInput(Describe(path) + ": is a folder, not a file");
+    try {
+        return ReadPictureFile(path);
+    } catch (const PictureError& e) {
+        BadInput(e.what());
     }
-    if (in.bad()) BadInput(Describe(path) + ": read error");
-    return bytes;
 }
 
 void CheckCorner(const char* option, int value, int size, int cropSize, const fs::path& path) {
@@ -69,19 +52,19 @@ void CheckCorner(const char* option, int value, int size, int cropSize, const fs
 // The 144 x 168 crop of a picture file with its top-left corner at (x, y) in the picture. A
 // picture smaller than the crop sits in the top-left corner on black.
 CanvasImage ReadCrop(const fs::path& path, int x, int y) {
-    const Bytes head = ReadHead(path, 16);
-    if (LooksLikePpm(head)) {
+    const Bytes bytes = ReadInput(path);
+    if (LooksLikePpm(bytes)) {
         CheckCorner("--x", x, kWidth, kWidth, path);
         CheckCorner("--y", y, kHeight, kHeight, path);
-        return ParsePpmCrop(ReadAll(path, 16u << 20), Describe(path));
+        return ParsePpmCrop(bytes, Describe(path));
     }
-    const PictureFormat format = RecognisePictureFormat(head);
+    const PictureFormat format = RecognisePictureFormat(bytes);
     if (format == PictureFormat::Unrecognised) {
         BadInput(Describe(path) + ": not a JPEG, BMP, PNG or PPM picture");
     }
     SourcePicture picture;
     try {
-        picture = LoadPicture(path, format);
+        picture = DecodePicture(bytes, format, Describe(path));
     } catch (const PictureError& e) {
         BadInput(e.what());
     }
@@ -122,9 +105,24 @@ struct OutputFile {
 
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-// Writes every output, each complete or not at all.
-std::vector<fs::path> WriteAll(const std::vector<OutputFile>& files) {
-    std::vector<fs::path> written;
+// Refuses, before anything is written, an output that would replace one of the pictures read.
+void RefuseOverwritingInputs(const std::vector<OutputFile>& files,
+                             const std::vector<fs::path>& inputs) {
+    for (const OutputFile& f : files) {
+        std::error_code ec;
+        if (!fs::exists(f.path, ec)) continue;
+        for (const fs::path& input : inputs) {
+            if (fs::equivalent(f.path, input, ec)) {
+                BadInput("writing " + Describe(f.path) + " would replace the picture " +
+                         Describe(input));
+            }
+        }
+    }
+}
+
+// Writes every output, each complete or not at all; `written` names those that are there, also
+// when a later one fails.
+void WriteAll(const std::vector<OutputFile>& files, std::vector<fs::path>& written) {
     for (const OutputFile& f : files) {
         try {
             SaveFileAtomically(f.path, f.bytes);
@@ -133,7 +131,6 @@ std::vector<fs::path> WriteAll(const std::vector<OutputFile>& files) {
         }
         written.push_back(f.path);
     }
-    return written;
 }
 
 void MakeFolder(const fs::path& dir) {
@@ -219,11 +216,22 @@ int RunSingle(const Options& o, std::ostream& out, std::ostream& err, bool progr
                          EncodePng(PictureToShow(c, o.settings), kWidth, kHeight, o.scale)});
     }
     if (o.dump) {
-        MakeFolder(*o.dump);
         for (OutputFile& f : DumpFiles(*o.dump, c, o.settings)) files.push_back(std::move(f));
     }
+    RefuseOverwritingInputs(files, o.pictures);
     out << Summary(c, o.settings) << "\n";
-    for (const fs::path& p : WriteAll(files)) out << "wrote " << p.string() << "\n";
+    if (o.dump) MakeFolder(*o.dump);
+    std::vector<fs::path> written;
+    const auto report = [&] {
+        for (const fs::path& p : written) out << "wrote " << p.string() << "\n";
+    };
+    try {
+        WriteAll(files, written);
+    } catch (const CliError&) {
+        report();
+        throw;
+    }
+    report();
     return kExitOk;
 }
 
@@ -247,11 +255,17 @@ BatchResult ConvertOne(const Options& o, const fs::path& picture, const ConvertO
             files.push_back({fs::path(base.string() + ".png"),
                              EncodePng(PictureToShow(c, o.settings), kWidth, kHeight, o.scale)});
         }
-        r.written = WriteAll(files);
+        RefuseOverwritingInputs(files, o.pictures);
         r.message = Summary(c, o.settings);
+        WriteAll(files, r.written);
     } catch (const CliError& e) {
         r.status = e.status();
         r.message = e.what();
+        if (!r.written.empty()) {
+            r.message += " (already written:";
+            for (const fs::path& p : r.written) r.message += " " + p.string();
+            r.message += ")";
+        }
     } catch (const std::exception& e) {
         r.status = kExitInternal;
         r.message = Describe(picture) + ": " + e.what();
@@ -306,9 +320,7 @@ int RunBatch(const Options& o, std::ostream& out, std::ostream& err) {
 // Reads a saved program or raw file back and writes the picture it shows.
 int RunRender(const Options& o, std::ostream& out) {
     const fs::path& path = *o.render;
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) BadInput(Describe(path) + ": is a folder, not a saved file");
-    const Bytes bytes = ReadAll(path, 1u << 20);
+    const Bytes bytes = ReadInput(path);
     const bool raw = bytes.size() == kBankSize;
     if (raw && !o.overlay) {
         BadInput(Describe(path) + ": a raw file holds no overlay colour: give it with --overlay N");
@@ -334,13 +346,14 @@ int RunRender(const Options& o, std::ostream& out) {
     }
     std::vector<OutputFile> files;
     if (o.png) files.push_back({WithExtension(*o.png, ".png"), EncodePng(pixels, width, height, o.scale)});
-    if (o.dump) {
-        MakeFolder(*o.dump);
-        files.push_back({*o.dump / "final.ppm", EncodePpm(pixels, width, height)});
-    }
+    if (o.dump) files.push_back({*o.dump / "final.ppm", EncodePpm(pixels, width, height)});
+    RefuseOverwritingInputs(files, {path});
     out << (raw ? "raw file" : "program file") << ": overlay " << ColourName(shown.overlayColour)
         << ", background " << ColourName(shown.backgroundColour) << "\n";
-    for (const fs::path& p : WriteAll(files)) out << "wrote " << p.string() << "\n";
+    if (o.dump) MakeFolder(*o.dump);
+    std::vector<fs::path> written;
+    WriteAll(files, written);
+    for (const fs::path& p : written) out << "wrote " << p.string() << "\n";
     return kExitOk;
 }
 

@@ -84,7 +84,7 @@ SourcePicture DecodePicture(std::span<const std::uint8_t> bytes, PictureFormat f
     throw intake::MakeError(name, "not a JPEG, BMP or PNG file");
 }
 
-SourcePicture LoadPicture(const std::filesystem::path& path, PictureFormat format) {
+std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& path) {
     const std::string name = path.string();
     errno = 0;
     const File file(std::fopen(path.c_str(), "rb"));
@@ -105,7 +105,11 @@ SourcePicture LoadPicture(const std::filesystem::path& path, PictureFormat forma
     if (std::ferror(file.get())) {
         throw intake::MakeError(name, "cannot read the file: " + ErrnoText(errno));
     }
-    return DecodePicture(bytes, format, name);
+    return bytes;
+}
+
+SourcePicture LoadPicture(const std::filesystem::path& path, PictureFormat format) {
+    return DecodePicture(ReadPictureFile(path), format, path.string());
 }
 
 namespace intake {

@@ -70,6 +70,10 @@ struct PictureLimits {
 SourcePicture DecodePicture(std::span<const std::uint8_t> bytes, PictureFormat format,
                             const std::string& name, const PictureLimits& limits);
 
+// The whole of a file, at most 1 GiB. Throws PictureError (the message starts with the path as
+// given) when it cannot be opened or read, or is larger.
+std::vector<std::uint8_t> ReadPictureFile(const std::filesystem::path& path);
+
 // Reads and decodes a file in the given format; messages start with the path as given.
 // Throws PictureError.
 SourcePicture LoadPicture(const std::filesystem::path& path, PictureFormat format);

@@ -58,6 +58,20 @@ TEST(Batch, RefusesPicturesThatWouldWriteTheSameFiles) {
     EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
+TEST(Batch, OutputsNeverReplaceAPictureOfTheBatch) {
+    TempDir dir;
+    const fs::path png = dir / "b.png";
+    ASSERT_EQ(RunConvert({ZIMBOR_EXAMPLE_JPEG, "--png", png.string()}).status, 0);
+    fs::copy_file(ZIMBOR_EXAMPLE_JPEG, dir / "a.jpg");
+    const std::vector<std::uint8_t> before = ReadFile(png);
+    const ToolResult r = RunConvert({(dir / "a.jpg").string(), png.string(), "--out-dir",
+                                     dir.path().string(), "--png"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("would replace the picture"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(png), before);
+    EXPECT_TRUE(fs::exists(dir / "a.prg"));  // the other picture still converts
+}
+
 TEST(Batch, OptionsThatNameOneFileAreRefused) {
     TempDir dir;
     for (const std::vector<std::string>& extra :

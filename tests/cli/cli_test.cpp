@@ -138,6 +138,36 @@ TEST_F(Cli, AFileThatCannotBeWrittenFailsWithStatus3) {
     EXPECT_FALSE(fs::exists(dir_ / "no"));
 }
 
+TEST_F(Cli, AFailedSecondFileStillNamesTheFirst) {
+    const ToolResult r = RunConvert({Crop(), "--dither", "none", "-o", (dir_ / "ok").string(),
+                                     "--raw", (dir_ / "missing" / "x").string()});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.out.find("wrote " + (dir_ / "ok.prg").string()), std::string::npos) << r.out;
+    EXPECT_EQ(ReadFile(dir_ / "ok.prg").size(), kProgramFileSize);
+}
+
+TEST_F(Cli, NoOutputMayReplaceThePictureRead) {
+    ASSERT_EQ(RunConvert({Crop(), "--png", (dir_ / "pic.png").string(), "--scale", "1"}).status, 0);
+    fs::copy_file(dir_ / "crop.ppm", dir_ / "mapped.ppm");
+    const std::string png = (dir_ / "pic.png").string();
+    const std::string mapped = (dir_ / "mapped.ppm").string();
+    const std::vector<std::string> cases[] = {
+        {png, "--preview-only", "--png", png},                                // the PNG itself
+        {mapped, "--preview-only", "--dump", dir_.path().string()},           // a dumped plane
+        {png, "-o", (dir_ / "out").string(), "--png", (dir_ / "PIC").string()},  // not the same file
+    };
+    const auto pngBefore = ReadFile(png);
+    const auto mappedBefore = ReadFile(mapped);
+    for (std::size_t k = 0; k < 2; ++k) {
+        const ToolResult r = RunConvert(cases[k]);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_NE(r.err.find("would replace the picture"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(png), pngBefore);
+        EXPECT_EQ(ReadFile(mapped), mappedBefore);
+    }
+    EXPECT_EQ(RunConvert(cases[2]).status, 0);  // PIC.png is another file on this file system
+}
+
 TEST_F(Cli, PicturesAreCroppedAtTheGivenCorner) {
     const std::string jpeg = ZIMBOR_EXAMPLE_JPEG;
     // The far corner of the 400 x 300 picture, and a point inside.
@@ -277,6 +307,7 @@ TEST_F(Cli, RenderRefusesWhatIsNotASavedFile) {
         {{"--render", (dir_ / "unsigned.prg").string()}, "unsigned.prg: not a program file"},
         {{"--render", (dir_ / "missing.prg").string()}, "cannot open"},
         {{"--render", (dir_ / "pic.prg").string(), Crop()}, "takes no picture"},
+        {{"--render", (dir_ / "pic.prg").string(), "--contrast", "5"}, "takes no conversion settings"},
     };
     for (const Case& c : cases) {
         const ToolResult r = RunConvert(c.args);
