@@ -186,7 +186,10 @@ void StageSeparate(benchmark::State& st, const CanvasImage& crop) {
     for (auto _ : st) SeparateChannels(crop, Tone{}, *planes, quiet);
 }
 
-void StageErrorDiffusion(benchmark::State& st, const CanvasImage& crop, Distance mode) {
+// A dither changes the planes in place: each round starts again from the separated channels,
+// outside the timing.
+template <typename Dither>
+void TimeDither(benchmark::State& st, const CanvasImage& crop, Dither dither) {
     auto planes = std::make_unique<ColourPlanes>();
     auto separated = std::make_unique<ColourPlanes>();
     NullReporter quiet;
@@ -195,21 +198,16 @@ void StageErrorDiffusion(benchmark::State& st, const CanvasImage& crop, Distance
         st.PauseTiming();
         *planes = *separated;
         st.ResumeTiming();
-        ErrorDiffusionDither(*planes, mode, quiet);
+        dither(*planes, quiet);
     }
 }
 
+void StageErrorDiffusion(benchmark::State& st, const CanvasImage& crop, Distance mode) {
+    TimeDither(st, crop, [mode](ColourPlanes& p, Reporter& r) { ErrorDiffusionDither(p, mode, r); });
+}
+
 void StageOrdered(benchmark::State& st, const CanvasImage& crop) {
-    auto planes = std::make_unique<ColourPlanes>();
-    auto separated = std::make_unique<ColourPlanes>();
-    NullReporter quiet;
-    SeparateChannels(crop, Tone{}, *separated, quiet);
-    for (auto _ : st) {
-        st.PauseTiming();
-        *planes = *separated;
-        st.ResumeTiming();
-        OrderedDither(*planes, true, quiet);
-    }
+    TimeDither(st, crop, [](ColourPlanes& p, Reporter& r) { OrderedDither(p, true, r); });
 }
 
 void StageMapToPalette(benchmark::State& st, const CanvasImage& crop, Distance mode) {

@@ -156,6 +156,14 @@ void WaitForRasterLine(Emitter& e, int line) {
     e.Emit(BNE, poll);
 }
 
+// Points the IRQ vector at a raster handler: the next interrupt goes there.
+void SetIrqVector(Emitter& e, Label handler) {
+    e.Emit(LDA, Imm(Lo(handler)));
+    e.Emit(STA, Abs(kIrqVector));
+    e.Emit(LDA, Imm(Hi(handler)));
+    e.Emit(STA, Abs(kIrqVector + 1));
+}
+
 void Nops(Emitter& e, int count) {
     for (int i = 0; i < count; ++i) e.Emit(NOP);
 }
@@ -239,10 +247,7 @@ std::vector<std::uint8_t> AssembleHead() {
     e.Emit(LDA, Imm(Hi(justReturn)));
     e.Emit(STA, Abs(kNmiVector + 1));
     e.Emit(STA, Abs(kResetVector + 1));
-    e.Emit(LDA, Imm(Lo(firstHandler)));
-    e.Emit(STA, Abs(kIrqVector));
-    e.Emit(LDA, Imm(Hi(firstHandler)));
-    e.Emit(STA, Abs(kIrqVector + 1));
+    SetIrqVector(e, firstHandler);
     // The CIAs fall silent (no keyboard scan, no timer NMI); only the raster interrupts remain.
     e.Emit(LDA, Imm(0x7F));
     e.Emit(STA, Abs(kCia1InterruptControl));
@@ -278,10 +283,7 @@ std::vector<std::uint8_t> AssembleHead() {
     e.Emit(STA, Abs(savedA));
     e.Emit(STX, Abs(savedX));
     e.Emit(STY, Abs(savedY));
-    e.Emit(LDA, Imm(Lo(secondHandler)));
-    e.Emit(STA, Abs(kIrqVector));
-    e.Emit(LDA, Imm(Hi(secondHandler)));
-    e.Emit(STA, Abs(kIrqVector + 1));
+    SetIrqVector(e, secondHandler);
     e.Emit(LDA, Imm(kSecondInterruptLine));
     e.Emit(STA, Abs(kRaster));
     e.Emit(INC, Abs(kInterruptFlags));  // acknowledge
@@ -332,10 +334,7 @@ std::vector<std::uint8_t> AssembleHead() {
     WaitForRasterLine(e, kFrameEndLine);
     e.Emit(STY, Abs(kBorderColour));
     e.Emit(STA, Abs(kControl1));
-    e.Emit(LDA, Imm(Lo(firstHandler)));
-    e.Emit(STA, Abs(kIrqVector));
-    e.Emit(LDA, Imm(Hi(firstHandler)));
-    e.Emit(STA, Abs(kIrqVector + 1));
+    SetIrqVector(e, firstHandler);
     e.Emit(LDA, Imm(kFirstInterruptLine));
     e.Emit(STA, Abs(kRaster));
     e.Emit(ASL, Abs(kInterruptFlags));  // the line-33 flag, pending since the second handler
